@@ -3,7 +3,7 @@
 # WINESERVER, WINEPREFIX, WINEDEBUG, wine_exec (runs a command in the
 # prefix's locale) and, when the harness runs an X
 # server, DISPLAY.
-varnock_wine_state=$1
+varnock_wine_state=$(readlink -f "$1")
 WINE64=
 for candidate in /usr/lib/wine/wine64 /usr/lib/x86_64-linux-gnu/wine/wine64 "$(command -v wine64 || true)"; do
   if [ -n "$candidate" ] && [ -x "$candidate" ]; then WINE64=$candidate; break; fi
