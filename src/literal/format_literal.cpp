@@ -1,4 +1,5 @@
 // Formatting a ByteSet as its canonical literal, in one pass over the bytes.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <stdexcept>
@@ -45,18 +46,26 @@ Text FormatByteSetLiteral(const ByteSet& bytes) {
   if (bytes.size() > (text.max_size() - 1) / 4) {
     throw std::length_error("byte set too long for a literal");
   }
-  text.resize(1 + 4 * bytes.size());
-  char* out = text.data();
-  *out++ = '{';
-  for (std::uint8_t value : bytes) {
-    const DecimalValue& decimal = kDecimal[value];
-    // Writes all four characters; the ones past `size` are overwritten by
-    // the next value or cut off below, and stay inside the buffer.
-    std::memcpy(out, decimal.text, sizeof decimal.text);
-    out += decimal.size;
+  text.reserve(1 + 4 * bytes.size());
+  text.push_back('{');
+  // Values go through a small buffer on the stack and are appended to the
+  // reserved text a block at a time: the text is written once, never
+  // zero-filled first, and its unused tail is never touched.
+  constexpr std::size_t kBlockValues = 1024;
+  char block[4 * kBlockValues];
+  for (std::size_t first = 0; first < bytes.size(); first += kBlockValues) {
+    const std::size_t last = std::min(bytes.size(), first + kBlockValues);
+    char* out = block;
+    for (std::size_t i = first; i < last; ++i) {
+      const DecimalValue& decimal = kDecimal[bytes[i]];
+      // All four characters: the ones past `size` are overwritten by the
+      // next value or not appended.
+      std::memcpy(out, decimal.text, sizeof decimal.text);
+      out += decimal.size;
+    }
+    text.append(block, static_cast<std::size_t>(out - block));
   }
-  out[-1] = '}';
-  text.resize(static_cast<std::size_t>(out - text.data()));
+  text.back() = '}';
   return text;
 }
 
