@@ -27,9 +27,12 @@ const ZydisDecoder& DecoderFor(std::uint32_t archi) {
   };
   static const Decoders decoders;
   switch (archi) {
-    case 16: return decoders.bits16;
-    case 64: return decoders.bits64;
-    default: return decoders.bits32;
+    case 16:
+      return decoders.bits16;
+    case 64:
+      return decoders.bits64;
+    default:
+      return decoders.bits32;
   }
 }
 

@@ -7,10 +7,17 @@
 namespace varnock {
 namespace {
 
+struct Formatters;
+
 // What the hooks of one formatting call share.
 struct FormatState {
+  const Formatters& formatters;
   ZyanUPointer afterMnemonic = 0;  // buffer position right after the mnemonic
 };
+
+const FormatState& StateOf(const ZydisFormatterContext* context) {
+  return *static_cast<const FormatState*>(context->user_data);
+}
 
 // Appends `text` as one token. Zydis offers no public call that writes
 // characters into its buffer, so this writes into the ZyanString that
@@ -45,16 +52,26 @@ ZyanStatus AppendHex(ZydisFormatterBuffer* buffer, std::uint64_t value, int digi
 // spells it; empty for sizes without one.
 std::string_view SizeKeyword(std::uint16_t bits) {
   switch (bits) {
-    case 8: return "byte ptr ";
-    case 16: return "word ptr ";
-    case 32: return "dword ptr ";
-    case 48: return "fword ptr ";
-    case 64: return "qword ptr ";
-    case 80: return "tbyte ptr ";
-    case 128: return "xmmword ptr ";
-    case 256: return "ymmword ptr ";
-    case 512: return "zmmword ptr ";
-    default: return {};
+    case 8:
+      return "byte ptr ";
+    case 16:
+      return "word ptr ";
+    case 32:
+      return "dword ptr ";
+    case 48:
+      return "fword ptr ";
+    case 64:
+      return "qword ptr ";
+    case 80:
+      return "tbyte ptr ";
+    case 128:
+      return "xmmword ptr ";
+    case 256:
+      return "ymmword ptr ";
+    case 512:
+      return "zmmword ptr ";
+    default:
+      return {};
   }
 }
 
@@ -78,25 +95,24 @@ struct Formatters {
   // for anything else.
   const ZydisFormatter& PaddedTo(unsigned bits) const {
     switch (bits) {
-      case 8: return padded[0];
-      case 16: return padded[1];
-      case 64: return padded[3];
-      default: return padded[2];
+      case 8:
+        return padded[0];
+      case 16:
+        return padded[1];
+      case 64:
+        return padded[3];
+      default:
+        return padded[2];
     }
   }
 };
-
-const Formatters& TheFormatters() {
-  static const Formatters formatters;
-  return formatters;
-}
 
 // The text always has a space after the mnemonic, also when no operand
 // follows ("nop ", "rep movsd ").
 ZyanStatus FormatInstruction(const ZydisFormatter* formatter, ZydisFormatterBuffer* buffer,
                              ZydisFormatterContext* context) {
-  const auto& state = *static_cast<const FormatState*>(context->user_data);
-  ZYAN_CHECK(TheFormatters().formatInstruction(formatter, buffer, context));
+  const FormatState& state = StateOf(context);
+  ZYAN_CHECK(state.formatters.formatInstruction(formatter, buffer, context));
   ZyanUPointer end = 0;
   ZYAN_CHECK(ZydisFormatterBufferRemember(buffer, &end));
   if (end == state.afterMnemonic) {
@@ -109,17 +125,17 @@ ZyanStatus FormatInstruction(const ZydisFormatter* formatter, ZydisFormatterBuff
 // far, where Zydis writes "ret" and "ret far".
 ZyanStatus PrintMnemonic(const ZydisFormatter* formatter, ZydisFormatterBuffer* buffer,
                          ZydisFormatterContext* context) {
+  auto& state = *static_cast<FormatState*>(context->user_data);
   const ZydisDecodedInstruction& instruction = *context->instruction;
   if (instruction.mnemonic == ZYDIS_MNEMONIC_RET) {
     const bool far = instruction.meta.branch_type == ZYDIS_BRANCH_TYPE_FAR;
     ZYAN_CHECK(AppendText(buffer, ZYDIS_TOKEN_MNEMONIC,
-                          far                                   ? "retf"
+                          far                                     ? "retf"
                           : instruction.operand_count_visible > 0 ? "retn"
-                                                                : "ret"));
+                                                                  : "ret"));
   } else {
-    ZYAN_CHECK(TheFormatters().printMnemonic(formatter, buffer, context));
+    ZYAN_CHECK(state.formatters.printMnemonic(formatter, buffer, context));
   }
-  auto& state = *static_cast<FormatState*>(context->user_data);
   return ZydisFormatterBufferRemember(buffer, &state.afterMnemonic);
 }
 
@@ -130,7 +146,7 @@ ZyanStatus PrintRegister(const ZydisFormatter* formatter, ZydisFormatterBuffer* 
     const char text[] = {'s', 't', '(', static_cast<char>('0' + (reg - ZYDIS_REGISTER_ST0)), ')'};
     return AppendText(buffer, ZYDIS_TOKEN_REGISTER, std::string_view(text, sizeof text));
   }
-  return TheFormatters().printRegister(formatter, buffer, context, reg);
+  return StateOf(context).formatters.printRegister(formatter, buffer, context, reg);
 }
 
 // lea's operand carries the size keyword of the operand size too
@@ -143,7 +159,7 @@ ZyanStatus FormatOperandMem(const ZydisFormatter* formatter, ZydisFormatterBuffe
       ZYAN_CHECK(AppendText(buffer, ZYDIS_TOKEN_TYPECAST, keyword));
     }
   }
-  return TheFormatters().formatOperandMem(formatter, buffer, context);
+  return StateOf(context).formatters.formatOperandMem(formatter, buffer, context);
 }
 
 // Far pointers are "0x0010 : 0x00401000", with spaces around the colon.
@@ -165,7 +181,7 @@ ZyanStatus PrintImm(const ZydisFormatter*, ZydisFormatterBuffer* buffer,
     return AppendText(buffer, ZYDIS_TOKEN_IMMEDIATE, "1 ");
   }
   const unsigned bits = operand.imm.is_signed ? context->instruction->operand_width : operand.size;
-  const Formatters& formatters = TheFormatters();
+  const Formatters& formatters = StateOf(context).formatters;
   return formatters.printImm(&formatters.PaddedTo(bits), buffer, context);
 }
 
@@ -173,7 +189,7 @@ ZyanStatus PrintImm(const ZydisFormatter*, ZydisFormatterBuffer* buffer,
 // ("[ebp-0x04]"), eight for 32 bits ("[ecx+0x00000100]").
 ZyanStatus PrintDisp(const ZydisFormatter*, ZydisFormatterBuffer* buffer,
                      ZydisFormatterContext* context) {
-  const Formatters& formatters = TheFormatters();
+  const Formatters& formatters = StateOf(context).formatters;
   return formatters.printDisp(&formatters.PaddedTo(context->instruction->raw.disp.size), buffer,
                               context);
 }
@@ -199,8 +215,7 @@ Formatters::Formatters() {
   InitIntel(text);
   Hook<ZydisFormatterFunc>(text, ZYDIS_FORMATTER_FUNC_FORMAT_INSTRUCTION, FormatInstruction,
                            formatInstruction);
-  Hook<ZydisFormatterFunc>(text, ZYDIS_FORMATTER_FUNC_PRINT_MNEMONIC, PrintMnemonic,
-                           printMnemonic);
+  Hook<ZydisFormatterFunc>(text, ZYDIS_FORMATTER_FUNC_PRINT_MNEMONIC, PrintMnemonic, printMnemonic);
   Hook<ZydisFormatterRegisterFunc>(text, ZYDIS_FORMATTER_FUNC_PRINT_REGISTER, PrintRegister,
                                    printRegister);
   Hook<ZydisFormatterFunc>(text, ZYDIS_FORMATTER_FUNC_FORMAT_OPERAND_MEM, FormatOperandMem,
@@ -224,10 +239,11 @@ Formatters::Formatters() {
 bool FormatInstructionText(const ZydisDecodedInstruction& instruction,
                            const ZydisDecodedOperand* operands, std::uint64_t runtimeAddress,
                            char* buffer, std::size_t size) {
-  FormatState state;
-  return ZYAN_SUCCESS(ZydisFormatterFormatInstruction(
-      &TheFormatters().text, &instruction, operands, instruction.operand_count_visible, buffer,
-      size, runtimeAddress, &state));
+  static const Formatters formatters;
+  FormatState state{formatters};
+  return ZYAN_SUCCESS(ZydisFormatterFormatInstruction(&formatters.text, &instruction, operands,
+                                                      instruction.operand_count_visible, buffer,
+                                                      size, runtimeAddress, &state));
 }
 
 }  // namespace varnock

@@ -31,8 +31,8 @@ constexpr std::size_t kLongestInstruction = 15;
 class PageEnd {
  public:
   PageEnd() : page_(static_cast<std::size_t>(sysconf(_SC_PAGESIZE))) {
-    void* pages = mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                       -1, 0);
+    void* pages =
+        mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     FUZZ_CHECK(pages != MAP_FAILED);
     base_ = static_cast<std::uint8_t*>(pages);
     FUZZ_CHECK(mprotect(base_ + page_, page_, PROT_NONE) == 0);

@@ -1,9 +1,8 @@
 // The decoding DLL through its export, as the program uses it: loaded by
 // file name, `_Disasm@4` looked up by name, called with a zero-filled record
 // whose Options are 0x10000.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <array>
@@ -236,19 +235,20 @@ TEST(DecoderTest, ReadsNothingPastTheInstructionOrTheSecurityBlock) {
       {call, 0, 5},
       {{0x0F, 0x04}, 0, kUnknownOpcode},
       {{0x90}, 1, 1},
-      {call, 5, 5},    // ends exactly at the block
+      {call, 5, 5},            // ends exactly at the block
       {call, 4, kOutOfBlock},  // one byte past it
-      {call, 100, 5},  // a block beyond 15 bytes limits nothing
+      {call, 100, 5},          // a block beyond 15 bytes limits nothing
       {{0x0F, 0x04}, 1, kOutOfBlock},
       {{0x0F, 0x04}, 2, kUnknownOpcode},
       {{0xC5, 0xF8, 0x77}, 1, kOutOfBlock},  // VEX or les: the second byte decides
       {{0x66, 0x66, 0x66, 0xB8, 0x34, 0x12}, 5, kOutOfBlock},
   };
   for (const BoundCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << "first byte " << int{c.bytes[0]} << ", block "
-                                    << c.securityBlock);
-    const std::size_t readable =
-        c.securityBlock == 0 ? c.bytes.size() : std::min<std::size_t>(c.securityBlock, c.bytes.size());
+    SCOPED_TRACE(testing::Message()
+                 << "first byte " << int{c.bytes[0]} << ", block " << c.securityBlock);
+    const std::size_t readable = c.securityBlock == 0
+                                     ? c.bytes.size()
+                                     : std::min<std::size_t>(c.securityBlock, c.bytes.size());
     RecordUnderTest record(page.Place(c.bytes, readable), 0, c.securityBlock);
     EXPECT_EQ(record.Decode(), c.result);
     if (c.result == kOutOfBlock) {
