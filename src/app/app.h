@@ -13,11 +13,9 @@
 #include <string>
 #include <string_view>
 
-namespace varnock {
+#include "literal/literal.h"
 
-// ANSI text (code page 936 on the systems the tool is written for), lines
-// separated by "\r\n"; the same type as in literal/literal.h.
-using Text = std::string;
+namespace varnock {
 
 // The two conversions behind the buttons.
 struct Commands {

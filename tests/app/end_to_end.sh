@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# End to end: runs the real program in the harness's Xvfb, presses keys and
+# clicks as a person would (real X events from xdotool), and reads the window
+# back through Win32 with the probe. Leaves a screenshot of the window in
+# OUT_DIR/varnock-window.png.
+# Usage: end_to_end.sh STATE_DIR VARNOCK_EXE PROBE_EXE OUT_DIR
+set -euo pipefail
+here=$(dirname "$(readlink -f "$0")")
+scripts=$(readlink -f "$here/../../scripts")
+state=$1
+program=$2
+probe_exe=$3
+out=$4
+# shellcheck source=../../scripts/wine-env.sh
+source "$scripts/wine-env.sh" "$state"
+if [ -z "${DISPLAY:-}" ]; then
+  echo "end_to_end: no display in $state (is the Wine session up?)" >&2
+  exit 1
+fi
+
+run() { "$scripts/wine-run" "$state" "$@"; }
+probe() { run "$probe_exe" "$@"; }
+
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null || true' EXIT
+
+failures=0
+check() {  # what expected actual
+  if [ "$2" == "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAILED: $1: expected [$2], got [$3]"
+    failures=$((failures + 1))
+  fi
+}
+
+# Polls a control's text, for the commands, which take a moment.
+wait_text() {  # what control expected
+  local text i
+  for i in $(seq 1 50); do
+    text=$(probe text "$2")
+    [ "$text" == "$3" ] && break
+    sleep 0.2
+  done
+  check "$1" "$3" "$text"
+}
+
+start_program() {
+  run "$program" >/dev/null 2>&1 &
+  pid=$!
+  probe wait || { echo "FAILED: the main window did not appear"; exit 1; }
+  # X sends keys to the window under the pointer when no one holds the focus.
+  read -r x y < <(probe center assembly-box)
+  xdotool mousemove "$x" "$y"
+}
+
+click() {  # control
+  local x y
+  read -r x y < <(probe center "$1")
+  xdotool mousemove "$x" "$y" click 1
+}
+
+expect_program_ends() {
+  local i
+  for i in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    check "$1" "process ended" "process still running"
+  else
+    wait "$pid" || true
+    pid=
+    check "$1" "process ended" "process ended"
+  fi
+}
+
+# With no window manager in Xvfb, Wine draws the frame and title bar itself.
+run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+echo "-- start-up, Space, Esc"
+start_program
+check "focus at start" "按钮_字节集转汇编" "$(probe focus)"
+xdotool key space
+wait_text "Space on the disassemble button: empty byte set" assembly-box "字节集长度不可为0"
+xdotool key Escape
+expect_program_ends "Esc on a button ends the program"
+
+echo "-- focus ring, both commands, Ctrl+A"
+start_program
+for name in 按钮_汇编转字节集 编辑框_汇编内容 编辑框_字节集内容 按钮_字节集转汇编; do
+  xdotool key Tab
+  check "Tab to $name" "$name" "$(probe focus)"
+done
+for name in 编辑框_字节集内容 编辑框_汇编内容 按钮_汇编转字节集 按钮_字节集转汇编; do
+  xdotool key shift+Tab
+  check "Shift+Tab to $name" "$name" "$(probe focus)"
+done
+sample='push 10\r\nmov ecx,401000\r\nmov ecx,[ecx+10]\r\nmov ecx,[ecx+28]\r\nmov eax,401000\r\ncall eax\r\nretn'
+check "no tab typed into the assembly box" "$sample" "$(probe text assembly-box)"
+
+click assemble-button
+wait_text "assemble the sample program" byteset-box \
+  "{106,10,185,104,30,6,0,139,73,10,139,73,28,184,104,30,6,0,255,208,195}"
+read -r left top right bottom < <(probe window)
+mkdir -p "$out"
+xwd -root -silent -display "$DISPLAY" |
+  convert xwd:- -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
+    png:"$out/varnock-window.png"
+echo "screenshot: $out/varnock-window.png"
+
+click byteset-box
+xdotool key ctrl+a
+check "Ctrl+A in the byte-set box" "0 70 70" "$(probe selection byteset-box)"
+xdotool type '{144,195}'
+check "typing replaces the selection" "{144,195}" "$(probe text byteset-box)"
+click assembly-box
+xdotool key ctrl+a
+check "Ctrl+A in the assembly box" "0 91 91" "$(probe selection assembly-box)"
+click disassemble-button
+wait_text "disassemble {144,195}" assembly-box '\r\nnop \r\nret \r\n'
+check "the byte-set box is left as it was" "{144,195}" "$(probe text byteset-box)"
+
+click byteset-box
+xdotool key Escape
+expect_program_ends "Esc in an edit box ends the program"
+probe gone && check "no window left" gone gone || check "no window left" gone present
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all checks passed"
