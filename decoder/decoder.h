@@ -17,8 +17,10 @@ namespace varnock {
 // `EIP`, nor more than the instruction needs. Returns the instruction's
 // length with its text in `CompleteInstr` (cut to 63 characters);
 // kUnknownOpcode with "??? " there; or kOutOfBlock, `CompleteInstr` left as
-// it was, when the instruction runs past `SecurityBlock`. Writes nothing of
-// the record but `CompleteInstr`.
+// it was, when the instruction runs past `SecurityBlock`. `Options` is not
+// read: the text is always the MASM form with 0x-prefixed numerals that the
+// program asks for (0x10000). Writes nothing of the record but
+// `CompleteInstr`.
 std::int32_t DecodeInstruction(DisasmRecord& record);
 
 }  // namespace varnock

@@ -121,12 +121,30 @@ ZyanStatus FormatInstruction(const ZydisFormatter* formatter, ZydisFormatterBuff
   return ZYAN_STATUS_SUCCESS;
 }
 
+// An fs or gs override whose memory operand the text does not show
+// ("movsb") would vanish from the text, and with it the meaning: it is
+// written before the mnemonic ("fs movsb ").
+ZyanStatus PrintHiddenSegment(ZydisFormatterBuffer* buffer, const ZydisFormatterContext* context) {
+  const ZydisDecodedInstruction& instruction = *context->instruction;
+  if (!(instruction.attributes & (ZYDIS_ATTRIB_HAS_SEGMENT_FS | ZYDIS_ATTRIB_HAS_SEGMENT_GS))) {
+    return ZYAN_STATUS_SUCCESS;
+  }
+  for (std::uint8_t i = 0; i < instruction.operand_count_visible; ++i) {
+    if (context->operands[i].type == ZYDIS_OPERAND_TYPE_MEMORY) {
+      return ZYAN_STATUS_SUCCESS;
+    }
+  }
+  return AppendText(buffer, ZYDIS_TOKEN_PREFIX,
+                    instruction.attributes & ZYDIS_ATTRIB_HAS_SEGMENT_FS ? "fs " : "gs ");
+}
+
 // Returns are "ret", "retn" when they release stack bytes, and "retf" when
 // far, where Zydis writes "ret" and "ret far".
 ZyanStatus PrintMnemonic(const ZydisFormatter* formatter, ZydisFormatterBuffer* buffer,
                          ZydisFormatterContext* context) {
   auto& state = *static_cast<FormatState*>(context->user_data);
   const ZydisDecodedInstruction& instruction = *context->instruction;
+  ZYAN_CHECK(PrintHiddenSegment(buffer, context));
   if (instruction.mnemonic == ZYDIS_MNEMONIC_RET) {
     const bool far = instruction.meta.branch_type == ZYDIS_BRANCH_TYPE_FAR;
     ZYAN_CHECK(AppendText(buffer, ZYDIS_TOKEN_MNEMONIC,

@@ -143,6 +143,8 @@ TEST(DecoderTest, WritesEachInstructionInTheLibrarysConventions) {
       {{0x65, 0xA1, 0x30, 0x00, 0x00, 0x00}, {"mov eax, dword ptr gs:[0x00000030]"}},
       // Zydis's text where BeaEngine drops the other overrides: shown too.
       {{0x3E, 0x8B, 0x00}, {"mov eax, dword ptr ds:[eax]"}},
+      // An fs or gs override of an operand the text leaves out: a prefix.
+      {{0x64, 0xA4}, {"fs movsb "}},
       // Branches: absolute eight-digit targets.
       {{0xEB, 0x00}, {"jmp 0x00401002"}},
       {{0xE9, 0xFB, 0x00, 0x00, 0x00}, {"jmp 0x00401100"}},
