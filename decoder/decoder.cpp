@@ -63,6 +63,8 @@ std::int32_t DecodeInstruction(DisasmRecord& record) {
   ZydisDecodedInstruction instruction;
   const ZyanStatus status =
       ZydisDecoderDecodeInstruction(&decoder, &context, bytes, limit, &instruction);
+  // Only a SecurityBlock can cut the bytes short: with 15 of them Zydis
+  // reports an over-long instruction before it runs out.
   if (status == ZYDIS_STATUS_NO_MORE_DATA) {
     return kOutOfBlock;
   }
