@@ -55,14 +55,14 @@ Entries EntriesAddedSince(const Entries& before) {
   return added;
 }
 
-// A directory of the test's own under the temporary directory, removed with
-// the files in it.
+// A directory of the test's own in its working directory, removed with the
+// files in it.
 struct ScratchDirectory {
   std::string path;
   ScratchDirectory() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    path = std::string(temp) + "varnock-tools-test";
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, current);
+    path = std::string(current) + "\\varnock-tools-scratch";
     CreateDirectoryA(path.c_str(), nullptr);
   }
   ~ScratchDirectory() {
@@ -75,7 +75,11 @@ struct ScratchDirectory {
     }
     // A child that ran in here holds it as its current directory until the
     // system has finished tearing it down, a moment after it has ended.
-    for (int i = 0; i < 100 && !RemoveDirectoryA(path.c_str()); ++i) Sleep(10);
+    for (int i = 0;
+         i < 100 && !RemoveDirectoryA(path.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION;
+         ++i) {
+      Sleep(10);
+    }
   }
 };
 
