@@ -10,6 +10,7 @@ packages=(
   cmake ninja-build make dpkg-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xdotool x11-apps imagemagick
+  fonts-wqy-microhei  # a Chinese font, for the window's captions under Wine
   g++ googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libzydis-dev libzycore-dev
