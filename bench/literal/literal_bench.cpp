@@ -39,8 +39,8 @@ Text NaiveFormat(const ByteSet& bytes) {
   Text text;
   char value[8];
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const int size = std::snprintf(value, sizeof value, i == 0 ? "{%u" : ",%u",
-                                   static_cast<unsigned>(bytes[i]));
+    const int size =
+        std::snprintf(value, sizeof value, i == 0 ? "{%u" : ",%u", static_cast<unsigned>(bytes[i]));
     text.append(value, static_cast<std::size_t>(size));
   }
   if (!bytes.empty()) text += '}';
@@ -57,7 +57,8 @@ ByteSet NaiveParse(const Text& literal) {
     std::size_t comma = text.find(',', start);
     if (comma == std::string::npos) comma = text.size();
     const std::string item = text.substr(start, comma - start);
-    bytes.push_back(static_cast<std::uint8_t>(static_cast<std::int64_t>(std::strtod(item.c_str(), nullptr))));
+    bytes.push_back(
+        static_cast<std::uint8_t>(static_cast<std::int64_t>(std::strtod(item.c_str(), nullptr))));
     start = comma + 1;
   }
   return bytes;

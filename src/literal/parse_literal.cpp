@@ -45,10 +45,13 @@ char FoldFullWidth(unsigned char lead, unsigned char second) {
   }
   if (lead == 0xA1) {
     switch (second) {
-      case 0xA1: return ' ';
-      case 0xAB: return '~';
+      case 0xA1:
+        return ' ';
+      case 0xAB:
+        return '~';
       case 0xEE:
-      case 0xEF: return '*';
+      case 0xEF:
+        return '*';
     }
   }
   return 0;

@@ -147,25 +147,25 @@ TEST(ParseByteSetLiteralTest, ReadsOneByteFromEachItem) {
       {"1}2", 12},
       {"-{5", 251},
       // Full-width forms.
-      {"\xA3\xB1\xA3\xB2", 12},               // １２
-      {"\xA3\xAD\xA3\xB3", 253},              // －３
-      {"\xA3\xAB\xA3\xB5", 5},                // ＋５
-      {"1\xA3\xB2", 12},                      // 1２
-      {"\xA3\xB3\xA3\xAE\xA3\xB9", 3},        // ３．９
-      {"\xA3\xB1\xA3\xE5\xA3\xB2", 100},      // １ｅ２
-      {"\xA1\xA1" "7", 7},                    // ideographic space, 7
-      {"\xA3\xB1\xA1\xA1\xA3\xB2", 1},        // １　２
+      {"\xA3\xB1\xA3\xB2", 12},           // １２
+      {"\xA3\xAD\xA3\xB3", 253},          // －３
+      {"\xA3\xAB\xA3\xB5", 5},            // ＋５
+      {"1\xA3\xB2", 12},                  // 1２
+      {"\xA3\xB3\xA3\xAE\xA3\xB9", 3},    // ３．９
+      {"\xA3\xB1\xA3\xE5\xA3\xB2", 100},  // １ｅ２
+      {"\xA1\xA1\x37", 7},                // ideographic space, "7"
+      {"\xA3\xB1\xA1\xA1\xA3\xB2", 1},    // １　２
       // The value is the correctly rounded double of the prefix.
       {"4294967297", 1},
       {"1000000000000001", 1},
-      {"9007199254740993", 0},                // 2^53 + 1 rounds to 2^53
-      {"9007199254740995", 4},                // 2^53 + 3 rounds to even, 2^53 + 4
+      {"9007199254740993", 0},  // 2^53 + 1 rounds to 2^53
+      {"9007199254740995", 4},  // 2^53 + 3 rounds to even, 2^53 + 4
       {"2.99999999999999999", 3},
-      {"0.99999999999999995", 1},             // above 1 - 2^-54: rounds to 1
-      {"0.99999999999999994", 0},             // below it
+      {"0.99999999999999995", 1},  // above 1 - 2^-54: rounds to 1
+      {"0.99999999999999994", 0},  // below it
       // Beyond the signed 64-bit range, and beyond a double's.
       {"18446744073709551615", 0},
-      {"9223372036854775807", 0},             // its double is 2^63
+      {"9223372036854775807", 0},  // its double is 2^63
       {"1e400", 0},
       {"-1e400", 0},
       {"1e-400", 0},
@@ -186,8 +186,8 @@ TEST(ParseByteSetLiteralTest, ReadsOneByteFromEachItem) {
 class DecimalCommaLocale {
  public:
   DecimalCommaLocale() : previous_(std::setlocale(LC_ALL, nullptr)) {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252",
-                             "German", "fr_FR.UTF-8", "French"}) {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252", "German",
+                             "fr_FR.UTF-8", "French"}) {
       if (std::setlocale(LC_ALL, name) != nullptr &&
           std::string(std::localeconv()->decimal_point) == ",") {
         active_ = true;
@@ -218,7 +218,8 @@ TEST(ByteSetLiteralTest, FormattedBytesParseBack) {
   ByteSet everyValue;
   for (int value = 0; value < 256; ++value) everyValue.push_back(static_cast<std::uint8_t>(value));
   // push ebp; mov ebp,esp; sub esp,8; mov eax,[ebp+8]; leave; ret 4
-  const ByteSet code = {0x55, 0x8B, 0xEC, 0x83, 0xEC, 0x08, 0x8B, 0x45, 0x08, 0xC9, 0xC2, 0x04, 0x00};
+  const ByteSet code = {0x55, 0x8B, 0xEC, 0x83, 0xEC, 0x08, 0x8B,
+                        0x45, 0x08, 0xC9, 0xC2, 0x04, 0x00};
   std::mt19937 random(7);
   ByteSet noise(100000);
   for (std::uint8_t& byte : noise) byte = static_cast<std::uint8_t>(random());
