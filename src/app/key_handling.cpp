@@ -11,10 +11,14 @@ int KeyPressCode(WPARAM virtualKey) {
   const int key = static_cast<int>(virtualKey & 0xFF);
   if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return '0' + (key - VK_NUMPAD0);
   switch (key) {
-    case VK_SUBTRACT: return VK_OEM_MINUS;   // 189
-    case VK_DECIMAL: return VK_OEM_PERIOD;   // 190
-    case VK_DIVIDE: return VK_OEM_2;         // 191
-    default: return key;
+    case VK_SUBTRACT:
+      return VK_OEM_MINUS;  // 189
+    case VK_DECIMAL:
+      return VK_OEM_PERIOD;  // 190
+    case VK_DIVIDE:
+      return VK_OEM_2;  // 191
+    default:
+      return key;
   }
 }
 
@@ -54,7 +58,8 @@ bool PreDispatchKey(MainWindow& window, const MSG& message) {
   // 4. Everything else goes to the focused control's key-press handler.
   const std::optional<Control> focused = window.ControlOf(GetFocus());
   if (!focused) return false;
-  const std::optional<bool> result = window.OnKeyPress(*focused, KeyPressCode(message.wParam), modifiers);
+  const std::optional<bool> result =
+      window.OnKeyPress(*focused, KeyPressCode(message.wParam), modifiers);
   return result == false;
 }
 

@@ -101,10 +101,10 @@ bool MainWindow::CreateControls(HINSTANCE instance) {
   for (const ControlLayout& row : MainWindowLayout()) {
     HWND parent = row.container ? ControlHandle(*row.container) : window_;
     const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(row.control)));
-    HWND control = CreateWindowExW(row.exStyle, ClassNameOf(row.kind),
-                                   Widen(row.caption, CP_UTF8).c_str(), WS_CHILD | WS_VISIBLE | row.style,
-                                   row.left, row.top, row.width, row.height, parent, id, instance,
-                                   nullptr);
+    HWND control =
+        CreateWindowExW(row.exStyle, ClassNameOf(row.kind), Widen(row.caption, CP_UTF8).c_str(),
+                        WS_CHILD | WS_VISIBLE | row.style, row.left, row.top, row.width, row.height,
+                        parent, id, instance, nullptr);
     if (!control) return false;
     controls_[IndexOf(row.control)] = control;
     SendMessageW(control, WM_SETFONT, font, FALSE);
@@ -195,9 +195,8 @@ void MainWindow::OnClicked(Control button) {
 }
 
 void MainWindow::RestoreFocus() {
-  HWND target = rememberedFocus_ && IsWindow(rememberedFocus_)
-                    ? rememberedFocus_
-                    : ControlHandle(FocusRing().front());
+  HWND target = rememberedFocus_ && IsWindow(rememberedFocus_) ? rememberedFocus_
+                                                               : ControlHandle(FocusRing().front());
   SetFocus(target);
 }
 

@@ -19,7 +19,10 @@ constexpr char kSampleProgram[] =
     "push 10\r\nmov ecx,401000\r\nmov ecx,[ecx+10]\r\nmov ecx,[ecx+28]\r\n"
     "mov eax,401000\r\ncall eax\r\nretn";
 
+// clang-format off
 constexpr ControlLayout kLayout[] = {
+    // control, name, kind, container,
+    //   left, top, width, height, caption or initial text, style, extended style
     {Control::分组框1, "分组框1", ControlKind::kGroupBox, std::nullopt,
      7, 6, 344, 135, "汇编", kGroupStyle, 0},
     {Control::编辑框_汇编内容, "编辑框_汇编内容", ControlKind::kEditBox, Control::分组框1,
@@ -33,6 +36,7 @@ constexpr ControlLayout kLayout[] = {
     {Control::编辑框_字节集内容, "编辑框_字节集内容", ControlKind::kEditBox, Control::分组框2,
      7, 16, 329, 136, "", kEditStyle, WS_EX_CLIENTEDGE},
 };
+// clang-format on
 
 constexpr Control kFocusRing[] = {
     Control::按钮_字节集转汇编,

@@ -1,8 +1,7 @@
 // The buttons: each reads its source box, runs its command and replaces the
 // other box whole; the texts cross as ANSI (code page 936 here).
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -61,7 +60,9 @@ TEST_F(Buttons, TextsCrossAsAnsi) {
   // command's GBK "字节集长度不可为0" shows as those characters.
   SetWindowTextW(Handle(Control::编辑框_汇编内容), L"; \u6CE8\u91CA");
   window_->WriteText(Control::编辑框_字节集内容, "{}");
-  disassembleResult_ = Text("\xD7\xD6\xBD\xDA\xBC\xAF\xB3\xA4\xB6\xC8\xB2\xBB\xBF\xC9\xCE\xAA" "0");
+  const char kEmptyByteSetText[] =
+      "\xD7\xD6\xBD\xDA\xBC\xAF\xB3\xA4\xB6\xC8\xB2\xBB\xBF\xC9\xCE\xAA\x30";
+  disassembleResult_ = Text(kEmptyByteSetText);
   Click(Control::按钮_汇编转字节集);
   Click(Control::按钮_字节集转汇编);
   ASSERT_EQ(assembled_.size(), 1u);

@@ -3,9 +3,8 @@
 // the thread's keyboard state, where GetKeyState reads it) goes to
 // PreDispatchKey and, if not consumed, on through TranslateMessage and
 // DispatchMessage.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cctype>
 #include <ostream>
@@ -48,7 +47,8 @@ class KeyRouting : public testing::WindowFixture {
     state[key] = 0x80;
     SetKeyboardState(state);
     const bool alt = (modifiers & kAltBit) != 0;
-    const LPARAM keyData = 1 | (static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), 0)) << 16) |
+    const LPARAM keyData = 1 |
+                           (static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), 0)) << 16) |
                            (alt ? LPARAM{1} << 29 : 0);
     HWND focused = GetFocus();
     MSG down = {focused, static_cast<UINT>(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), key, keyData, 0, {}};
@@ -62,8 +62,11 @@ class KeyRouting : public testing::WindowFixture {
     state[key] = 0;
     SetKeyboardState(state);
     if (HWND target = GetFocus()) {
-      MSG up = {target, static_cast<UINT>(alt ? WM_SYSKEYUP : WM_KEYUP), key,
-                keyData | (LPARAM{3} << 30), 0, {}};
+      // Bits 30 and 31: the key was down and is being released.
+      MSG up = down;
+      up.hwnd = target;
+      up.message = alt ? WM_SYSKEYUP : WM_KEYUP;
+      up.lParam = keyData | (LPARAM{3} << 30);
       if (!PreDispatchKey(*window_, up)) {
         TranslateMessage(&up);
         DispatchMessageW(&up);
@@ -102,29 +105,46 @@ constexpr int kCtrlShift = kCtrlBit | kShiftBit;
 constexpr int kCtrlAlt = kCtrlBit | kAltBit;
 
 const KeyCase kKeyCases[] = {
-    {"Esc in the assembly box closes", kAssemblyBox, VK_ESCAPE, kNone, true, std::nullopt, false, ""},
-    {"Esc in the byte-set box closes", kByteSetBox, VK_ESCAPE, kNone, true, std::nullopt, false, ""},
-    {"Esc on the assemble button closes", kAssembleButton, VK_ESCAPE, kNone, true, std::nullopt, false, ""},
-    {"Esc on the disassemble button closes", kDisassembleButton, VK_ESCAPE, kNone, true, std::nullopt, false, ""},
+    {"Esc in the assembly box closes", kAssemblyBox, VK_ESCAPE, kNone, true, std::nullopt, false,
+     ""},
+    {"Esc in the byte-set box closes", kByteSetBox, VK_ESCAPE, kNone, true, std::nullopt, false,
+     ""},
+    {"Esc on the assemble button closes", kAssembleButton, VK_ESCAPE, kNone, true, std::nullopt,
+     false, ""},
+    {"Esc on the disassemble button closes", kDisassembleButton, VK_ESCAPE, kNone, true,
+     std::nullopt, false, ""},
     {"Shift+Esc does not close", kAssemblyBox, VK_ESCAPE, kShift, false, kAssemblyBox, false, ""},
 
-    {"Tab: disassemble button to assemble button", kDisassembleButton, VK_TAB, kNone, true, kAssembleButton, false, ""},
-    {"Tab: assemble button to assembly box", kAssembleButton, VK_TAB, kNone, true, kAssemblyBox, false, ""},
-    {"Tab: assembly box to byte-set box, no tab typed", kAssemblyBox, VK_TAB, kNone, true, kByteSetBox, false, ""},
-    {"Tab wraps: byte-set box to disassemble button", kByteSetBox, VK_TAB, kNone, true, kDisassembleButton, false, ""},
-    {"Shift+Tab wraps: disassemble button to byte-set box", kDisassembleButton, VK_TAB, kShift, true, kByteSetBox, false, ""},
-    {"Shift+Tab: byte-set box to assembly box, no tab typed", kByteSetBox, VK_TAB, kShift, true, kAssemblyBox, false, ""},
-    {"Shift+Tab: assembly box to assemble button", kAssemblyBox, VK_TAB, kShift, true, kAssembleButton, false, ""},
-    {"Shift+Tab: assemble button to disassemble button", kAssembleButton, VK_TAB, kShift, true, kDisassembleButton, false, ""},
+    {"Tab: disassemble button to assemble button", kDisassembleButton, VK_TAB, kNone, true,
+     kAssembleButton, false, ""},
+    {"Tab: assemble button to assembly box", kAssembleButton, VK_TAB, kNone, true, kAssemblyBox,
+     false, ""},
+    {"Tab: assembly box to byte-set box, no tab typed", kAssemblyBox, VK_TAB, kNone, true,
+     kByteSetBox, false, ""},
+    {"Tab wraps: byte-set box to disassemble button", kByteSetBox, VK_TAB, kNone, true,
+     kDisassembleButton, false, ""},
+    {"Shift+Tab wraps: disassemble button to byte-set box", kDisassembleButton, VK_TAB, kShift,
+     true, kByteSetBox, false, ""},
+    {"Shift+Tab: byte-set box to assembly box, no tab typed", kByteSetBox, VK_TAB, kShift, true,
+     kAssemblyBox, false, ""},
+    {"Shift+Tab: assembly box to assemble button", kAssemblyBox, VK_TAB, kShift, true,
+     kAssembleButton, false, ""},
+    {"Shift+Tab: assemble button to disassemble button", kAssembleButton, VK_TAB, kShift, true,
+     kDisassembleButton, false, ""},
 
-    {"Enter in the assembly box breaks the line", kAssemblyBox, VK_RETURN, kNone, false, kAssemblyBox, false, "\r\n"},
-    {"Enter in the byte-set box breaks the line", kByteSetBox, VK_RETURN, kNone, false, kByteSetBox, false, "\r\n"},
-    {"Enter on the assemble button does nothing", kAssembleButton, VK_RETURN, kNone, false, kAssembleButton, false, ""},
-    {"Enter on the disassemble button does nothing", kDisassembleButton, VK_RETURN, kNone, false, kDisassembleButton, false, ""},
+    {"Enter in the assembly box breaks the line", kAssemblyBox, VK_RETURN, kNone, false,
+     kAssemblyBox, false, "\r\n"},
+    {"Enter in the byte-set box breaks the line", kByteSetBox, VK_RETURN, kNone, false, kByteSetBox,
+     false, "\r\n"},
+    {"Enter on the assemble button does nothing", kAssembleButton, VK_RETURN, kNone, false,
+     kAssembleButton, false, ""},
+    {"Enter on the disassemble button does nothing", kDisassembleButton, VK_RETURN, kNone, false,
+     kDisassembleButton, false, ""},
 
     {"Ctrl+A selects the assembly box", kAssemblyBox, 'A', kCtrl, true, kAssemblyBox, true, ""},
     {"Ctrl+A selects the byte-set box", kByteSetBox, 'A', kCtrl, true, kByteSetBox, true, ""},
-    {"Ctrl+A on a button does nothing", kDisassembleButton, 'A', kCtrl, false, kDisassembleButton, false, ""},
+    {"Ctrl+A on a button does nothing", kDisassembleButton, 'A', kCtrl, false, kDisassembleButton,
+     false, ""},
     {"Ctrl+Shift+A reaches the box", kAssemblyBox, 'A', kCtrlShift, false, kAssemblyBox, false, ""},
     {"Ctrl+Alt+A reaches the box", kByteSetBox, 'A', kCtrlAlt, false, kByteSetBox, false, ""},
     {"A alone is typed", kAssemblyBox, 'A', kNone, false, kAssemblyBox, false, "a"},
@@ -167,8 +187,10 @@ TEST_P(EachKey, DoesWhatTheWindowDefines) {
 std::string CaseName(const ::testing::TestParamInfo<KeyCase>& info) {
   std::string name;
   for (const char* c = info.param.what; *c; ++c) {
-    if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-    else if (!name.empty() && name.back() != '_') name += '_';
+    if (std::isalnum(static_cast<unsigned char>(*c)))
+      name += *c;
+    else if (!name.empty() && name.back() != '_')
+      name += '_';
   }
   return name;
 }
@@ -236,9 +258,17 @@ TEST(KeyPressCode, KeypadKeysGiveTheMainKeysCodes) {
     WPARAM key;
     int code;
   } cases[] = {
-      {VK_NUMPAD0, 48}, {VK_NUMPAD5, 53}, {VK_NUMPAD9, 57}, {VK_SUBTRACT, 189},
-      {VK_DECIMAL, 190}, {VK_DIVIDE, 191}, {'A', 65}, {'9', 57}, {VK_F1, 112},
-      {VK_ADD, VK_ADD}, {VK_MULTIPLY, VK_MULTIPLY},
+      {VK_NUMPAD0, 48},
+      {VK_NUMPAD5, 53},
+      {VK_NUMPAD9, 57},
+      {VK_SUBTRACT, 189},
+      {VK_DECIMAL, 190},
+      {VK_DIVIDE, 191},
+      {'A', 65},
+      {'9', 57},
+      {VK_F1, 112},
+      {VK_ADD, VK_ADD},
+      {VK_MULTIPLY, VK_MULTIPLY},
   };
   for (const auto& c : cases) EXPECT_EQ(KeyPressCode(c.key), c.code) << c.key;
 }
@@ -249,12 +279,8 @@ TEST(ModifierState, ReadsHeldModifiersButNotTheKeyItself) {
     int held;
     int state;
   } cases[] = {
-      {'A', kCtrl, kCtrl},
-      {'A', kCtrlShift, kCtrlShift},
-      {'A', kAltBit, kAltBit},
-      {'A', kNone, kNone},
-      {VK_CONTROL, kCtrl, kNone},
-      {VK_SHIFT, kCtrlShift, kCtrl},
+      {'A', kCtrl, kCtrl},        {'A', kCtrlShift, kCtrlShift}, {'A', kAltBit, kAltBit},
+      {'A', kNone, kNone},        {VK_CONTROL, kCtrl, kNone},    {VK_SHIFT, kCtrlShift, kCtrl},
       {VK_MENU, kCtrlAlt, kCtrl},
   };
   for (const auto& c : cases) {

@@ -1,8 +1,7 @@
 // The main window and its six controls as the window definition gives them:
 // the numbers here are written out again, not read from the layout table.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <optional>
 #include <string>
@@ -63,18 +62,60 @@ struct ExpectedControl {
 };
 
 const ExpectedControl kExpected[] = {
-    {Control::分组框1, L"Button", std::nullopt, {7, 6, 7 + 344, 6 + 135}, {7, 6}, "汇编",
-     kGroupMask, kGroupValue, 0},
-    {Control::编辑框_汇编内容, L"Edit", Control::分组框1, {9, 16, 9 + 326, 16 + 112}, {16, 22},
-     kSampleProgram, kEditMask, kEditValue, WS_EX_CLIENTEDGE},
-    {Control::按钮_汇编转字节集, L"Button", std::nullopt, {13, 147, 13 + 160, 147 + 32}, {13, 147},
-     "↓转换_汇编转字节集↓", kButtonMask, kButtonValue, 0},
-    {Control::按钮_字节集转汇编, L"Button", std::nullopt, {190, 148, 190 + 152, 148 + 32}, {190, 148},
-     "↑转换_字节集转汇编↑", kButtonMask, kButtonValue, 0},
-    {Control::分组框2, L"Button", std::nullopt, {7, 189, 7 + 344, 189 + 160}, {7, 189}, "字节集",
-     kGroupMask, kGroupValue, 0},
-    {Control::编辑框_字节集内容, L"Edit", Control::分组框2, {7, 16, 7 + 329, 16 + 136}, {14, 205}, "",
-     kEditMask, kEditValue, WS_EX_CLIENTEDGE},
+    {Control::分组框1,
+     L"Button",
+     std::nullopt,
+     {7, 6, 7 + 344, 6 + 135},
+     {7, 6},
+     "汇编",
+     kGroupMask,
+     kGroupValue,
+     0},
+    {Control::编辑框_汇编内容,
+     L"Edit",
+     Control::分组框1,
+     {9, 16, 9 + 326, 16 + 112},
+     {16, 22},
+     kSampleProgram,
+     kEditMask,
+     kEditValue,
+     WS_EX_CLIENTEDGE},
+    {Control::按钮_汇编转字节集,
+     L"Button",
+     std::nullopt,
+     {13, 147, 13 + 160, 147 + 32},
+     {13, 147},
+     "↓转换_汇编转字节集↓",
+     kButtonMask,
+     kButtonValue,
+     0},
+    {Control::按钮_字节集转汇编,
+     L"Button",
+     std::nullopt,
+     {190, 148, 190 + 152, 148 + 32},
+     {190, 148},
+     "↑转换_字节集转汇编↑",
+     kButtonMask,
+     kButtonValue,
+     0},
+    {Control::分组框2,
+     L"Button",
+     std::nullopt,
+     {7, 189, 7 + 344, 189 + 160},
+     {7, 189},
+     "字节集",
+     kGroupMask,
+     kGroupValue,
+     0},
+    {Control::编辑框_字节集内容,
+     L"Edit",
+     Control::分组框2,
+     {7, 16, 7 + 329, 16 + 136},
+     {14, 205},
+     "",
+     kEditMask,
+     kEditValue,
+     WS_EX_CLIENTEDGE},
 };
 
 using Layout = testing::WindowFixture;

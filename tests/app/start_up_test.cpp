@@ -1,8 +1,7 @@
 // The start-up steps that can run inside a test: the program directory and
 // entering it.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 

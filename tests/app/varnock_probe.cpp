@@ -86,10 +86,14 @@ std::wstring TextOf(HWND window) {
 std::string Escaped(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\\') out += "\\\\";
-    else out += c;
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\\')
+      out += "\\\\";
+    else
+      out += c;
   }
   return out;
 }
@@ -118,13 +122,14 @@ std::string FocusName(HWND main) {
 bool HasResources(const wchar_t* program) {
   HMODULE module = LoadLibraryExW(program, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return false;
-  bool ok = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)) != nullptr;  // RT_GROUP_ICON
+  bool ok =
+      FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)) != nullptr;  // RT_GROUP_ICON
   HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
   if (ok && manifest) {
     const auto* data = static_cast<const char*>(LockResource(LoadResource(module, manifest)));
     const std::string text(data, SizeofResource(module, manifest));
-    for (const char* needed : {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
-                               "level=\"asInvoker\""}) {
+    for (const char* needed :
+         {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"", "level=\"asInvoker\""}) {
       if (text.find(needed) == std::string::npos) {
         Print(std::string("manifest lacks ") + needed);
         ok = false;

@@ -3,9 +3,8 @@
 // body (pre-dispatch, then translate and dispatch) until the queue is empty.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <memory>
 #include <optional>
