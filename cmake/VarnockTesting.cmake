@@ -5,7 +5,7 @@
 # prefix of this build directory; the prefix, its wineserver and a private
 # Xvfb are started by a ctest fixture before the first Windows test and
 # stopped after the last.
-#   varnock_fuzz(NAME name SOURCES ... LIBS ... [SECONDS n] [CORPUS dir])
+#   varnock_fuzz(NAME name SOURCES ... LIBS ... [SECONDS n])
 # builds a libFuzzer target (host clang builds only) and runs it for a
 # bounded time as a test.
 
