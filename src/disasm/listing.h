@@ -28,4 +28,8 @@ Text DecodeListing(DisasmEntry entry, std::span<const std::uint8_t> code, std::s
 // character whose second byte is left as it is.
 Text LowerCaseAscii(Text text);
 
+// The same, copying [first, last) to out (which may be first); returns the
+// end of what was written.
+char* CopyLowerCaseAscii(const char* first, const char* last, char* out);
+
 }  // namespace varnock

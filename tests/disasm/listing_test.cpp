@@ -79,6 +79,33 @@ TEST(DecodeListing, HandsTheLibraryOneRecordAndTakesOnlyWhatItReturns) {
   EXPECT_EQ(g_seen.size(), 2u);
 }
 
+TEST(DecodeListing, LowersEachLineAsLowerCaseAsciiDoes) {
+  // Lengths around the eight-character words the copy works in, two-byte
+  // characters at word starts and ends, and stale bytes left behind a short
+  // text by a longer one.
+  const std::vector<std::string> texts = {
+      "MOV EAX, 0xDEADBEEF",
+      "@AZ[`az{",
+      "ABCDEFG",
+      "",
+      "ABCDE\xB0\x41XYZ",
+      "ABC",
+      "PUSH \xB0\x41X ZZ",
+      "ABCDEFGH\xB0\x41",
+      "\xB0" + std::string(63, 'A'),
+      std::string(63, 'B') + "\xB0",
+  };
+  g_script.clear();
+  std::string expected = "\r\n";
+  for (const std::string& text : texts) {
+    g_script.push_back({1, text});
+    expected += LowerCaseAscii(text) + "\r\n";
+  }
+  g_seen.clear();
+  std::vector<std::uint8_t> code(texts.size() + kReadMargin, 0x90);
+  EXPECT_EQ(DecodeListing(ScriptedEntry, code, texts.size()), expected);
+}
+
 TEST(DecodeListing, CallTargetIsTheAddressAfterTheCallInTheCopyDecoded) {
   MessageRecorder recorder;
   ASSERT_TRUE(DisassembleCommand("{144}"));  // stages and binds the library
