@@ -185,9 +185,9 @@ std::optional<bool> MainWindow::OnKeyPress(Control control, int keyCode, int mod
 }
 
 void MainWindow::OnClicked(Control button) {
-  if (button == Control::按钮_汇编转字节集 && commands_.assemble) {
+  if (button == Control::按钮_汇编转字节集) {
     WriteText(Control::编辑框_字节集内容, commands_.assemble(ReadText(Control::编辑框_汇编内容)));
-  } else if (button == Control::按钮_字节集转汇编 && commands_.disassemble) {
+  } else if (button == Control::按钮_字节集转汇编) {
     if (auto listing = commands_.disassemble(ReadText(Control::编辑框_字节集内容))) {
       WriteText(Control::编辑框_汇编内容, *listing);
     }
