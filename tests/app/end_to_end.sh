@@ -78,6 +78,10 @@ expect_program_ends() {
 # With no window manager in Xvfb, Wine draws the frame and title bar itself.
 run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
+echo "-- the program file"
+probe resources "$program" && check "icon and manifest" present present ||
+  check "icon and manifest (Common-Controls 6.0.0.0, asInvoker)" present missing
+
 echo "-- start-up, Space, Esc"
 start_program
 check "focus at start" "按钮_字节集转汇编" "$(probe focus)"
