@@ -34,15 +34,17 @@ check() {  # what expected actual
   fi
 }
 
-# Polls a control's text, for the commands, which take a moment.
-wait_text() {  # what control expected
-  local text i
-  for i in $(seq 1 50); do
-    text=$(probe text "$2")
-    [ "$text" == "$3" ] && break
-    sleep 0.2
+# Asks the probe until it answers as expected (10 s at most): X events and
+# the commands take a moment to reach the window.
+check_soon() {  # what expected probe-arguments...
+  local what=$1 expected=$2 answer i
+  shift 2
+  for i in $(seq 1 40); do
+    answer=$(probe "$@")
+    [ "$answer" == "$expected" ] && break
+    sleep 0.25
   done
-  check "$1" "$3" "$text"
+  check "$what" "$expected" "$answer"
 }
 
 start_program() {
@@ -84,9 +86,9 @@ probe resources "$program" && check "icon and manifest" present present ||
 
 echo "-- start-up, Space, Esc"
 start_program
-check "focus at start" "按钮_字节集转汇编" "$(probe focus)"
+check_soon "focus at start" "按钮_字节集转汇编" focus
 xdotool key space
-wait_text "Space on the disassemble button: empty byte set" assembly-box "字节集长度不可为0"
+check_soon "Space on the disassemble button: empty byte set" "字节集长度不可为0" text assembly-box
 xdotool key Escape
 expect_program_ends "Esc on a button ends the program"
 
@@ -94,18 +96,18 @@ echo "-- focus ring, both commands, Ctrl+A"
 start_program
 for name in 按钮_汇编转字节集 编辑框_汇编内容 编辑框_字节集内容 按钮_字节集转汇编; do
   xdotool key Tab
-  check "Tab to $name" "$name" "$(probe focus)"
+  check_soon "Tab to $name" "$name" focus
 done
 for name in 编辑框_字节集内容 编辑框_汇编内容 按钮_汇编转字节集 按钮_字节集转汇编; do
   xdotool key shift+Tab
-  check "Shift+Tab to $name" "$name" "$(probe focus)"
+  check_soon "Shift+Tab to $name" "$name" focus
 done
 sample='push 10\r\nmov ecx,401000\r\nmov ecx,[ecx+10]\r\nmov ecx,[ecx+28]\r\nmov eax,401000\r\ncall eax\r\nretn'
 check "no tab typed into the assembly box" "$sample" "$(probe text assembly-box)"
 
 click assemble-button
-wait_text "assemble the sample program" byteset-box \
-  "{106,10,185,104,30,6,0,139,73,10,139,73,28,184,104,30,6,0,255,208,195}"
+check_soon "assemble the sample program" \
+  "{106,10,185,104,30,6,0,139,73,10,139,73,28,184,104,30,6,0,255,208,195}" text byteset-box
 read -r left top right bottom < <(probe window)
 mkdir -p "$out"
 xwd -root -silent -display "$DISPLAY" |
@@ -115,14 +117,14 @@ echo "screenshot: $out/varnock-window.png"
 
 click byteset-box
 xdotool key ctrl+a
-check "Ctrl+A in the byte-set box" "0 70 70" "$(probe selection byteset-box)"
+check_soon "Ctrl+A in the byte-set box" "0 70 70" selection byteset-box
 xdotool type '{144,195}'
-check "typing replaces the selection" "{144,195}" "$(probe text byteset-box)"
+check_soon "typing replaces the selection" "{144,195}" text byteset-box
 click assembly-box
 xdotool key ctrl+a
-check "Ctrl+A in the assembly box" "0 91 91" "$(probe selection assembly-box)"
+check_soon "Ctrl+A in the assembly box" "0 91 91" selection assembly-box
 click disassemble-button
-wait_text "disassemble {144,195}" assembly-box '\r\nnop \r\nret \r\n'
+check_soon "disassemble {144,195}" '\r\nnop \r\nret \r\n' text assembly-box
 check "the byte-set box is left as it was" "{144,195}" "$(probe text byteset-box)"
 
 click byteset-box
