@@ -113,8 +113,8 @@ bool PathExists(const std::string& path) {
 }
 
 void StageToolImage(std::span<const std::uint8_t> image, const std::string& fileName) {
-  // An empty image is a build without that tool; staging it would leave an
-  // empty file that counts as present for good.
+  // An empty image (a build that embedded nothing under that name) would
+  // leave an empty file that counts as present for good.
   if (image.empty()) return;
   const std::string path = SystemDirectoryPath() + fileName;
   if (PathExists(path)) return;

@@ -21,7 +21,7 @@ struct ToolImage {
 // NASM as a Windows console executable, staged as "qvnasm.exe".
 const ToolImage& AssemblerImage();
 
-// The decoding library, staged as "qvbeae.dll". Empty in a build without it.
+// The decoding library, staged as "qvbeae.dll".
 const ToolImage& DisassemblerImage();
 
 // The Windows system directory as the system reports it, with a trailing
