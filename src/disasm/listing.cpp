@@ -68,7 +68,10 @@ Text DecodeListing(DisasmEntry entry, std::span<const std::uint8_t> code, std::s
     if (result <= 0) break;  // kOutOfBlock, kUnknownOpcode, or no sensible length
     const std::size_t used = static_cast<std::size_t>(out - listing.data());
     if (listing.size() - used < kLineRoom) {
-      listing.resize(listing.size() + kStep);  // beyond the capacity it grows geometrically
+      // Within the reserved capacity a step at a time; past it the text
+      // grows geometrically.
+      const std::size_t spare = listing.capacity() - listing.size();
+      listing.resize(listing.size() + std::max(kLineRoom, std::min(kStep, spare)));
       out = listing.data() + used;
     }
     // Each line is lowered on its own: the "\r\n" after it holds no
