@@ -2,7 +2,8 @@
 # Installs what building and testing Varnock needs on a Debian machine:
 # the mingw-w64 cross compilers, Wine, Xvfb, the host test libraries, clang
 # with its fuzzer runtime, Zydis headers, and the source entries that let the
-# build fetch Debian's nasm and zydis sources. Idempotent; silent when
+# build fetch Debian's nasm and zydis sources; generates the zh_CN.UTF-8
+# locale, so that Wine can name files in Chinese. Idempotent; silent when
 # everything is already present.
 set -euo pipefail
 
@@ -14,6 +15,7 @@ packages=(
   g++ googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libzydis-dev libzycore-dev
+  locales  # for the zh_CN.UTF-8 locale the Wine tests run in
 )
 
 sudo_cmd=()
@@ -65,4 +67,11 @@ if [ "$need_update" -eq 1 ]; then
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine takes code page 936 from the locale's name alone, but converts file
+# names through the locale's character set: without the generated locale,
+# a file or directory with a Chinese name cannot be made.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+  "${sudo_cmd[@]}" localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi
