@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "decoder/decoder.h"
 
 namespace {
@@ -104,32 +104,6 @@ void DisasmBaseline(benchmark::State& state) {
 BENCHMARK(Disasm)->Unit(benchmark::kMillisecond);
 BENCHMARK(DisasmBaseline)->Unit(benchmark::kMillisecond);
 
-// Shows the usual table, then the library's speed against the plain loop's.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const auto found = run.counters.find("bytes_per_second");
-      if (found != run.counters.end()) rates_[run.benchmark_name()] = found->second.value;
-    }
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const auto subject = rates_.find("Disasm");
-    const auto baseline = rates_.find("DisasmBaseline");
-    if (subject == rates_.end() || baseline == rates_.end()) return;
-    std::printf("Disasm %.1f MB/s vs plain Zydis %.1f MB/s: %.2fx its speed (%zu bytes of code)\n",
-                subject->second / 1e6, baseline->second / 1e6, subject->second / baseline->second,
-                Sample().size());
-  }
-
- private:
-  std::map<std::string, double> rates_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,7 +113,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "decoder_bench: no sample at %s\n", VARNOCK_DECODER_BENCH_SAMPLE);
     return 1;
   }
-  RatioReporter reporter;
+  std::printf("sample: %zu bytes of 32-bit code\n", Sample().size());
+  varnock::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

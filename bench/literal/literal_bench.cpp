@@ -9,11 +9,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "literal/literal.h"
 
 namespace {
@@ -100,41 +100,12 @@ BENCHMARK(FormatBaseline)->Apply(Sizes);
 BENCHMARK(Parse)->Apply(Sizes);
 BENCHMARK(ParseBaseline)->Apply(Sizes);
 
-// Shows the usual table, then "<name>/<size>: <subject> vs <baseline>
-// bytes/s, speed-up <ratio>" for every subject that has a baseline.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const auto found = run.counters.find("bytes_per_second");
-      if (found != run.counters.end()) rates_[run.benchmark_name()] = found->second.value;
-    }
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    for (const auto& [name, rate] : rates_) {
-      const std::size_t slash = name.find('/');
-      const std::string baseline = name.substr(0, slash) + "Baseline" + name.substr(slash);
-      const auto found = rates_.find(baseline);
-      if (found == rates_.end()) continue;
-      std::printf("%-16s %8.1f MB/s vs baseline %7.1f MB/s, speed-up %5.1fx\n", name.c_str(),
-                  rate / 1e6, found->second / 1e6, rate / found->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> rates_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  varnock::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "app/app.h"
-#include "app/wide_text.h"
+#include "message/code_page.h"
 
 namespace varnock {
 namespace {

@@ -3,6 +3,8 @@
 // UTF-16, so the Chinese messages show correctly whatever the code page.
 #pragma once
 
+#include "message/code_page.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,11 +38,5 @@ class MessageRecorder {
   std::vector<Message> messages_;
   MessageRecorder* previous_;
 };
-
-// Converts between UTF-8 and the system's ANSI code page (936 on the systems
-// the tool is written for). Used for texts that cross between the user's
-// ANSI edit boxes or tools and the UTF-8 strings of the program.
-std::string AnsiToUtf8(std::string_view ansi);
-std::string Utf8ToAnsi(std::string_view utf8);
 
 }  // namespace varnock

@@ -1,4 +1,4 @@
-#include "app/wide_text.h"
+#include "message/code_page.h"
 
 namespace varnock {
 
@@ -22,5 +22,9 @@ std::string Narrow(std::wstring_view text, UINT codePage) {
   WideCharToMultiByte(codePage, 0, text.data(), length, narrow.data(), size, nullptr, nullptr);
   return narrow;
 }
+
+std::string AnsiToUtf8(std::string_view ansi) { return Narrow(Widen(ansi, CP_ACP), CP_UTF8); }
+
+std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Widen(utf8, CP_UTF8), CP_ACP); }
 
 }  // namespace varnock
