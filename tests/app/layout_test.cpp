@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/wide_text.h"
+#include "message/code_page.h"
 #include "window_fixture.h"
 
 namespace varnock {
