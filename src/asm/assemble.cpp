@@ -6,26 +6,27 @@
 #include <string>
 
 #include "asm/assembler_report.h"
-#include "asm/scoped_handle.h"
+#include "files/scoped_handle.h"
+#include "files/whole_file.h"
 #include "message/message.h"
 #include "tools/tool_images.h"
 
 namespace varnock {
 namespace {
 
-constexpr const char* kCaption = "出错";
-constexpr const char* kSourceFileFailed = "创建汇编目录文件失败！";
-constexpr const char* kPipeFailed = "创建与控制台通信的管道失败！";
-constexpr const char* kStartFailed = "运行NASM编译器失败！请检测目录是否存在nasm.exe程序";
+constexpr const char *kCaption = "出错";
+constexpr const char *kSourceFileFailed = "创建汇编目录文件失败！";
+constexpr const char *kPipeFailed = "创建与控制台通信的管道失败！";
+constexpr const char *kStartFailed = "运行NASM编译器失败！请检测目录是否存在nasm.exe程序";
 
 // The source file, and the flat binary NASM writes for it by default (the
 // source name without its extension).
-constexpr const char* kSourceName = "nasm.asm";
-constexpr const char* kOutputName = "nasm";
+constexpr const char *kSourceName = "nasm.asm";
+constexpr const char *kOutputName = "nasm";
 
 // The header is the source file's line 1, so the user's first line is its
 // line 2. It makes NASM assemble 32-bit code (no operand-size prefixes).
-constexpr const char* kHeader = "[bits 32]\r\n";
+constexpr const char *kHeader = "[bits 32]\r\n";
 constexpr int kFirstUserLine = 2;
 
 // What is kept of the assembler's console output for the error message:
@@ -50,38 +51,13 @@ Text CurrentDirectory() {
   return {};
 }
 
-bool WriteSourceFile(const Text& path, const Text& text) {
+bool WriteSourceFile(const Text &path, const Text &text) {
   ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   const Text source = kHeader + text;
-  const char* data = source.data();
-  std::size_t left = source.size();
-  while (left > 0) {
-    DWORD piece = static_cast<DWORD>(std::min<std::size_t>(left, 1 << 20));
-    DWORD written = 0;
-    if (!WriteFile(file.get(), data, piece, &written, nullptr) || written == 0) return false;
-    data += written;
-    left -= written;
-  }
-  return true;
-}
-
-// A missing or unreadable file gives an empty ByteSet.
-ByteSet ReadWholeFile(const Text& path) {
-  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size;
-  if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return {};
-  ByteSet bytes(static_cast<std::size_t>(size.QuadPart));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-    DWORD read = 0;
-    if (!ReadFile(file.get(), bytes.data() + done, piece, &read, nullptr) || read == 0) return {};
-    done += read;
-  }
-  return bytes;
+  return WriteAll(file.get(),
+                  {reinterpret_cast<const std::uint8_t *>(source.data()), source.size()});
 }
 
 struct ConsoleOutput {
@@ -112,8 +88,8 @@ ConsoleOutput Drain(HANDLE readEnd) {
 
 Text WorkDirectoryPath() { return CurrentDirectory() + "\\"; }
 
-ByteSet AssembleText(const Text& text) {
-  const ToolImage& assembler = AssemblerImage();
+ByteSet AssembleText(const Text &text) {
+  const ToolImage &assembler = AssemblerImage();
   StageToolImage(assembler.bytes, assembler.fileName);
 
   const Text workDirectory = WorkDirectoryPath();
@@ -184,7 +160,7 @@ ByteSet AssembleText(const Text& text) {
   return machineCode;
 }
 
-Text AssembleCommand(const Text& assemblyText) {
+Text AssembleCommand(const Text &assemblyText) {
   return FormatByteSetLiteral(AssembleText(assemblyText));
 }
 

@@ -2,18 +2,19 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "files/scoped_handle.h"
+#include "files/whole_file.h"
 #include "tools/embedded_images.h"
 
 namespace varnock {
 namespace {
 
-ToolImage FindImage(const char* fileName) {
-  for (const EmbeddedImage& image : EmbeddedImages()) {
+ToolImage FindImage(const char *fileName) {
+  for (const EmbeddedImage &image : EmbeddedImages()) {
     if (std::strcmp(image.fileName, fileName) == 0) {
       return {{image.begin, image.end}, fileName};
     }
@@ -21,67 +22,31 @@ ToolImage FindImage(const char* fileName) {
   return {{}, fileName};
 }
 
-// Owns a file handle; the file is closed when this goes out of scope.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  FileHandle(FileHandle&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = INVALID_HANDLE_VALUE;
-  }
-
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  bool Close() {
-    if (!valid()) return true;
-    bool closed = CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
-
-bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
-  // WriteFile takes a 32-bit count; 1 MiB pieces keep every count well inside it.
-  constexpr std::size_t kPiece = std::size_t{1} << 20;
-  while (!bytes.empty()) {
-    DWORD want = static_cast<DWORD>(std::min(bytes.size(), kPiece));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), want, &written, nullptr) || written == 0) return false;
-    bytes = bytes.subspan(written);
-  }
-  return true;
-}
-
 // Creates a file beside `path` that no one else uses: the image is written
 // there first, so that a write that fails midway never leaves a partial file
 // under the final name, where every later run would take it for the tool.
-FileHandle CreateTemporaryFile(const std::string& path, std::string& temporaryPath) {
+ScopedHandle CreateTemporaryFile(const std::string &path, std::string &temporaryPath) {
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     temporaryPath =
         path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
-    FileHandle file(CreateFileA(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedHandle file(CreateFileA(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.valid()) return file;
     DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
   temporaryPath.clear();
-  return FileHandle(INVALID_HANDLE_VALUE);
+  return ScopedHandle();
 }
 
 }  // namespace
 
-const ToolImage& AssemblerImage() {
+const ToolImage &AssemblerImage() {
   static const ToolImage image = FindImage("qvnasm.exe");
   return image;
 }
 
-const ToolImage& DisassemblerImage() {
+const ToolImage &DisassemblerImage() {
   static const ToolImage image = FindImage("qvbeae.dll");
   return image;
 }
@@ -104,7 +69,7 @@ std::string SystemDirectoryPath() {
   return directory + "\\";
 }
 
-bool PathExists(const std::string& path) {
+bool PathExists(const std::string &path) {
   WIN32_FIND_DATAA data;
   HANDLE search = FindFirstFileA(path.c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return false;
@@ -112,7 +77,7 @@ bool PathExists(const std::string& path) {
   return true;
 }
 
-void StageToolImage(std::span<const std::uint8_t> image, const std::string& fileName) {
+void StageToolImage(std::span<const std::uint8_t> image, const std::string &fileName) {
   // An empty image (a build that embedded nothing under that name) would
   // leave an empty file that counts as present for good.
   if (image.empty()) return;
@@ -120,7 +85,7 @@ void StageToolImage(std::span<const std::uint8_t> image, const std::string& file
   if (PathExists(path)) return;
 
   std::string temporaryPath;
-  FileHandle file = CreateTemporaryFile(path, temporaryPath);
+  ScopedHandle file = CreateTemporaryFile(path, temporaryPath);
   if (!file.valid()) return;
   bool written = WriteAll(file.get(), image) && FlushFileBuffers(file.get());
   written = file.Close() && written;
