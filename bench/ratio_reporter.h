@@ -7,8 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,9 +17,9 @@ namespace varnock::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
+  void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
+    for (const Run &run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
       const auto found = run.counters.find("bytes_per_second");
       if (found != run.counters.end()) rates_[run.benchmark_name()] = found->second.value;
@@ -28,7 +28,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    for (const auto& [name, rate] : rates_) {
+    for (const auto &[name, rate] : rates_) {
       const std::size_t slash = std::min(name.find('/'), name.size());
       const std::string baseline = name.substr(0, slash) + "Baseline" + name.substr(slash);
       const auto found = rates_.find(baseline);

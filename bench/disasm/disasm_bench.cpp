@@ -121,13 +121,15 @@ int main() {
           }
         },
         [&] {
-          for (int i = 0; i < size.repeats; ++i) sink += DecodeDirectly(entry, padded, bytes.size());
+          for (int i = 0; i < size.repeats; ++i)
+            sink += DecodeDirectly(entry, padded, bytes.size());
         });
     const double perByte = 1e9 / (static_cast<double>(size.bytes) * size.repeats);
-    std::printf("  %zu bytes: command %.2f ns/byte, direct loop %.2f ns/byte, speed %.3fx of "
-                "the direct loop, listing %zu characters\n",
-                size.bytes, result.subjectSeconds * perByte, result.baselineSeconds * perByte,
-                1 / result.ratio(), listingSize);
+    std::printf(
+        "  %zu bytes: command %.2f ns/byte, direct loop %.2f ns/byte, speed %.3fx of "
+        "the direct loop, listing %zu characters\n",
+        size.bytes, result.subjectSeconds * perByte, result.baselineSeconds * perByte,
+        1 / result.ratio(), listingSize);
   }
   // Every command stages the library first (a system directory query and a
   // directory search); at small sizes that, not the decoding, is the cost.

@@ -5,7 +5,7 @@
 namespace varnock {
 namespace {
 
-MessageRecorder* g_recorder = nullptr;
+MessageRecorder *g_recorder = nullptr;
 
 }  // namespace
 

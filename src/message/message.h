@@ -3,11 +3,11 @@
 // UTF-16, so the Chinese messages show correctly whatever the code page.
 #pragma once
 
-#include "message/code_page.h"
-
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "message/code_page.h"
 
 namespace varnock {
 
@@ -27,16 +27,16 @@ class MessageRecorder {
 
   MessageRecorder();
   ~MessageRecorder();
-  MessageRecorder(const MessageRecorder&) = delete;
-  MessageRecorder& operator=(const MessageRecorder&) = delete;
+  MessageRecorder(const MessageRecorder &) = delete;
+  MessageRecorder &operator=(const MessageRecorder &) = delete;
 
-  const std::vector<Message>& messages() const { return messages_; }
+  const std::vector<Message> &messages() const { return messages_; }
   void Clear() { messages_.clear(); }
 
  private:
   friend void ShowErrorMessage(std::string_view, std::string_view);
   std::vector<Message> messages_;
-  MessageRecorder* previous_;
+  MessageRecorder *previous_;
 };
 
 }  // namespace varnock

@@ -1,9 +1,8 @@
 // The library cannot be bound: the user keeps both boxes and the program
 // keeps running. This process must start with no "qvbeae.dll" staged and
 // none bound; binding is process-wide, hence its own executable.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "decoder/disasm_record.h"
 #include "disasm/disassemble.h"
@@ -65,8 +64,8 @@ TEST(DisassembleBinding, FailureShowsTheMessageKeepsTheBoxesAndRetriesNextTime) 
   }
   {
     SCOPED_TRACE("a library of that name without the entry is freed again");
-    ASSERT_TRUE(CopyFileA((ProgramDirectoryPath() + "disasm_no_entry.dll").c_str(),
-                          library.c_str(), TRUE));
+    ASSERT_TRUE(
+        CopyFileA((ProgramDirectoryPath() + "disasm_no_entry.dll").c_str(), library.c_str(), TRUE));
     EXPECT_EQ(DisassembleCommand("{144,195}"), std::nullopt);
     ExpectBindingMessages(recorder, 3);
     EXPECT_EQ(GetModuleHandleA("qvbeae.dll"), nullptr);

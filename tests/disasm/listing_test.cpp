@@ -60,8 +60,7 @@ TEST(DecodeListing, HandsTheLibraryOneRecordAndTakesOnlyWhatItReturns) {
   g_script = {{2, longest}, {3, "RET "}, {-2, "BAD "}};
   g_seen.clear();
   std::vector<std::uint8_t> code(6 + kReadMargin, 0x90);
-  EXPECT_EQ(DecodeListing(ScriptedEntry, code, 6),
-            "\r\n" + std::string(64, 'a') + "\r\nret \r\n");
+  EXPECT_EQ(DecodeListing(ScriptedEntry, code, 6), "\r\n" + std::string(64, 'a') + "\r\nret \r\n");
   ASSERT_EQ(g_seen.size(), 3u);
   const auto start = reinterpret_cast<std::uintptr_t>(code.data());
   EXPECT_EQ(g_seen[0].EIP, start);
@@ -114,8 +113,7 @@ TEST(DecodeListing, CallTargetIsTheAddressAfterTheCallInTheCopyDecoded) {
   std::vector<std::uint8_t> code(5 + kReadMargin, 0);
   code[0] = 0xE8;  // call with displacement 0: the target is the next byte
   // 32-bit code: the address is taken modulo 2^32 in a 64-bit process.
-  const auto target =
-      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(code.data()) + 5);
+  const auto target = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(code.data()) + 5);
   char expected[32];
   std::snprintf(expected, sizeof expected, "\r\ncall 0x%08x\r\n", static_cast<unsigned>(target));
   EXPECT_EQ(DecodeListing(entry, code, 5), expected);

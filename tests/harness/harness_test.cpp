@@ -1,9 +1,8 @@
 // The Windows tests rely on the environment the harness gives them: the
 // Chinese ANSI code page and a private prefix whose system directory we may
 // write.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
