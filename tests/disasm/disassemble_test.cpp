@@ -1,13 +1,25 @@
 #include "disasm/disassemble.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cctype>
 
 #include "message/message.h"
+#include "tools/tool_images.h"
 
 namespace varnock {
 namespace {
+
+// A prefix kept from an earlier build may hold an older library under the
+// staged name, which staging never replaces: this process stages its own.
+class FreshlyStagedLibrary : public ::testing::Environment {
+  void SetUp() override {
+    DeleteFileA((SystemDirectoryPath() + DisassemblerImage().fileName).c_str());
+  }
+};
+[[maybe_unused]] ::testing::Environment* const kFreshlyStagedLibrary =
+    ::testing::AddGlobalTestEnvironment(new FreshlyStagedLibrary);
 
 // The command never shows a message while the library binds.
 class DisassembleTest : public ::testing::Test {
