@@ -1,6 +1,10 @@
 # Shared by both mingw-w64 toolchain files; VARNOCK_MINGW_TRIPLET is set by them.
-set(CMAKE_C_COMPILER ${VARNOCK_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VARNOCK_MINGW_TRIPLET}-g++-posix)
+# Debian's posix-thread compilers carry a -posix suffix; MSYS2's (already
+# posix-thread) do not.
+find_program(VARNOCK_MINGW_GCC NAMES ${VARNOCK_MINGW_TRIPLET}-gcc-posix ${VARNOCK_MINGW_TRIPLET}-gcc)
+find_program(VARNOCK_MINGW_GXX NAMES ${VARNOCK_MINGW_TRIPLET}-g++-posix ${VARNOCK_MINGW_TRIPLET}-g++)
+set(CMAKE_C_COMPILER ${VARNOCK_MINGW_GCC})
+set(CMAKE_CXX_COMPILER ${VARNOCK_MINGW_GXX})
 set(CMAKE_RC_COMPILER ${VARNOCK_MINGW_TRIPLET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${VARNOCK_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
