@@ -77,9 +77,6 @@ expect_program_ends() {
   fi
 }
 
-# With no window manager in Xvfb, Wine draws the frame and title bar itself.
-run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-
 echo "-- the program file"
 probe resources "$program" && check "icon and manifest" present present ||
   check "icon and manifest (Common-Controls 6.0.0.0, asInvoker)" present missing
